@@ -1,0 +1,10 @@
+# SANITIZERS is a list such as "address;undefined" or "thread" (native build).
+set(SANITIZERS "" CACHE STRING "Sanitizers for the native build")
+if(SANITIZERS)
+  if(CMAKE_CROSSCOMPILING)
+    message(FATAL_ERROR "SANITIZERS is for the native build only")
+  endif()
+  list(JOIN SANITIZERS "," sanitizer_list)
+  add_compile_options(-fsanitize=${sanitizer_list} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${sanitizer_list})
+endif()
