@@ -41,9 +41,9 @@ std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) noexcept
 {
     y -= m <= 2;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;                                // [0, 399]
+    const std::int64_t yoe = y - era * 400;                                    // [0, 399]
     const std::int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;  // [0, 365]
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;       // [0, 146096]
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;            // [0, 146096]
     return era * 146097 + doe - 719468;
 }
 
@@ -80,12 +80,12 @@ bool UtcFromSeconds(std::int64_t seconds, std::tm& out) noexcept
     // |days| < 2^47, so nothing below overflows.
     const std::int64_t z = days + 719468;
     const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t doe = z - era * 146097;                                    // [0, 146096]
+    const std::int64_t doe = z - era * 146097;                                       // [0, 146096]
     const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;  // [0, 399]
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);             // [0, 365]
-    const std::int64_t mp = (5 * doy + 2) / 153;                                  // [0, 11]
-    const unsigned day = static_cast<unsigned>(doy - (153 * mp + 2) / 5 + 1);     // [1, 31]
-    const unsigned month = static_cast<unsigned>(mp < 10 ? mp + 3 : mp - 9);      // [1, 12]
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);                // [0, 365]
+    const std::int64_t mp = (5 * doy + 2) / 153;                                     // [0, 11]
+    const unsigned day = static_cast<unsigned>(doy - (153 * mp + 2) / 5 + 1);        // [1, 31]
+    const unsigned month = static_cast<unsigned>(mp < 10 ? mp + 3 : mp - 9);         // [1, 12]
     const std::int64_t year = yoe + era * 400 + (month <= 2);
 
     std::tm tm{};
@@ -244,8 +244,8 @@ void CustomLogMessage::composeHeader()
     std::ostringstream header;
     header.imbue(std::locale::classic());
     header << '[' << logging::logTag << "][" << logging::LevelLetter(record->level) << "]["
-           << (static_cast<long long>(t.tm_year) + 1900) << '-' << (t.tm_mon + 1) << '-' << t.tm_mday
-           << ' ' << t.tm_hour << ':' << t.tm_min << ':' << t.tm_sec << "] ";
+           << (static_cast<long long>(t.tm_year) + 1900) << '-' << (t.tm_mon + 1) << '-' << t.tm_mday << ' '
+           << t.tm_hour << ':' << t.tm_min << ':' << t.tm_sec << "] ";
     record->stream << header.str();
 }
 

@@ -112,7 +112,7 @@ struct LogData {
     std::size_t textLength() const noexcept { return streambuf.size(); }
     std::string_view textView() const noexcept { return {text, textLength()}; }
 
-    char text[kTextSize + 1];           // the area, plus room for a terminating NUL
+    char text[kTextSize + 1];            // the area, plus room for a terminating NUL
     helpers::fixed_streambuf streambuf;  // put area = text[0 .. kTextSize)
     std::ostream stream;                 // everything the statement writes
     int level;
@@ -185,8 +185,7 @@ protected:
 }  // namespace n_log
 
 // LOG_TO(logger, level) << ...;  a statement to a given logger (tests).
-#define LOG_TO(logger, level) \
-    ::n_log::CustomLogMessage(__FILE__, __LINE__, (level), (logger)).getStream()
+#define LOG_TO(logger, level) ::n_log::CustomLogMessage(__FILE__, __LINE__, (level), (logger)).getStream()
 
 // LOG(level) << ...;  a statement to the program's logger.
 #define LOG(level) LOG_TO(&::logging::theLogger, level)

@@ -82,19 +82,17 @@ QxDbgLogger::QxDbgLogger() : QxFilteringLogger(Trace, new OutputDebugStringLogge
 QxStdLogger::QxStdLogger() : QxFilteringLogger(Trace, new StdErrLogger, false) {}
 
 QxLogger::QxLogger(Switches switches, std::initializer_list<SinkKind> create) noexcept
-    : stdEnabled(switches.stdEnabled),
-      dbgEnabled(switches.dbgEnabled),
-      fileEnabled(switches.fileEnabled)
+    : stdEnabled(switches.stdEnabled), dbgEnabled(switches.dbgEnabled), fileEnabled(switches.fileEnabled)
 {
     for (SinkKind kind : create) {
         try {
             switch (kind) {
-            case SinkKind::StdErr:
-                addSink(new QxStdLogger);
-                break;
-            case SinkKind::Debugger:
-                addSink(new QxDbgLogger);
-                break;
+                case SinkKind::StdErr:
+                    addSink(new QxStdLogger);
+                    break;
+                case SinkKind::Debugger:
+                    addSink(new QxDbgLogger);
+                    break;
             }
         } catch (...) {
             // Out of memory while the program starts: that sink is missing.

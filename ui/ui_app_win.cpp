@@ -13,10 +13,22 @@ std::wstring& ResourcePath()
 
 }  // namespace
 
-void SetInstance(HINSTANCE instance) { g_instance = instance; }
-HINSTANCE GetInstance() { return g_instance; }
+void SetInstance(HINSTANCE instance)
+{
+    g_instance = instance;
+}
+HINSTANCE GetInstance()
+{
+    return g_instance;
+}
 
-void SetResourcePath(const std::wstring& folder) { ResourcePath() = folder; }
-const std::wstring& GetResourcePath() { return ResourcePath(); }
+void SetResourcePath(const std::wstring& folder)
+{
+    ResourcePath() = folder;
+}
+const std::wstring& GetResourcePath()
+{
+    return ResourcePath();
+}
 
 }  // namespace ui

@@ -11,22 +11,22 @@
 #include <string>
 
 class CCmdLineParser {
- public:
-  // A null text parses nothing.
-  explicit CCmdLineParser(const wchar_t* cmdLine = nullptr);
-  virtual ~CCmdLineParser();
+public:
+    // A null text parses nothing.
+    explicit CCmdLineParser(const wchar_t* cmdLine = nullptr);
+    virtual ~CCmdLineParser();
 
-  // Replaces the stored command line and rebuilds values from it.
-  void Parse(const wchar_t* cmdLine);
+    // Replaces the stored command line and rebuilds values from it.
+    void Parse(const wchar_t* cmdLine);
 
-  // The value stored for key, or null when the key was not given.
-  const std::wstring* FindKey(const std::wstring& key) const;
+    // The value stored for key, or null when the key was not given.
+    const std::wstring* FindKey(const std::wstring& key) const;
 
-  std::wstring cmdLine;
-  std::map<std::wstring, std::wstring> values;
-  bool caseSensitive;
+    std::wstring cmdLine;
+    std::map<std::wstring, std::wstring> values;
+    bool caseSensitive;
 
- private:
-  void AddPair(std::wstring key, std::wstring value);
-  std::wstring FoldKey(std::wstring key) const;
+private:
+    void AddPair(std::wstring key, std::wstring value);
+    std::wstring FoldKey(std::wstring key) const;
 };

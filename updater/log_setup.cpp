@@ -5,7 +5,6 @@ namespace logging {
 
 const char logTag[] = "KMX";
 
-QxLogger theLogger({/*stdEnabled*/ true, /*dbgEnabled*/ true, /*fileEnabled*/ false},
-                   {SinkKind::Debugger});
+QxLogger theLogger({/*stdEnabled*/ true, /*dbgEnabled*/ true, /*fileEnabled*/ false}, {SinkKind::Debugger});
 
 }  // namespace logging

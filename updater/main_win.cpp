@@ -1,6 +1,6 @@
 // Entry of Updater.exe: one update run per logon session.
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include <cstdlib>
 

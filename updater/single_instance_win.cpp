@@ -23,8 +23,7 @@ InstanceResult ClaimSingleInstance()
         return {InstanceClaim::QueueTimeout, UniqueHandle()};
 
     UniqueHandle existing(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kRunMutexName));
-    if (existing)
-        return {InstanceClaim::AlreadyRunning, UniqueHandle()};
+    if (existing) return {InstanceClaim::AlreadyRunning, UniqueHandle()};
 
     return {InstanceClaim::Claimed, UniqueHandle(CreateMutexW(nullptr, TRUE, kRunMutexName))};
 }

@@ -4,9 +4,9 @@
 #include "updater/unique_handle_win.h"
 
 enum class InstanceClaim {
-    Claimed,      // this process runs the update
-    QueueTimeout, // another run kept the queue mutex for the whole wait
-    AlreadyRunning // another process holds the run mutex
+    Claimed,        // this process runs the update
+    QueueTimeout,   // another run kept the queue mutex for the whole wait
+    AlreadyRunning  // another process holds the run mutex
 };
 
 struct InstanceResult {

@@ -6,15 +6,16 @@ both set up by `wine_session.py setup` and taken down by
 WINE_SESSION environment variable, which names the session file.
 
 Programs are started through winrun.exe, which reports the program's full
-32-bit exit code and keeps everything the program starts in a job object;
-ending a run ends that whole process tree, whatever the outcome.
+32-bit exit code, receives the debugger output of the session byte for byte
+(as a system debug monitor does), and keeps everything the program starts in
+a job object: ending a run ends that whole process tree, whatever the outcome.
 """
 
 import json
 import os
-import re
 import shutil
 import signal
+import struct
 import subprocess
 import tempfile
 import time
@@ -30,13 +31,9 @@ LANGUAGES = {
 
 WINE_ENV = {
     "WINEDLLOVERRIDES": "mscoree,mshtml=",
-    # Only the debugger-output channel: every OutputDebugStringA string.
-    "WINEDEBUG": "-all,warn+debugstr",
+    "WINEDEBUG": "-all",
     "WINEARCH": "win32",
 }
-
-_DEBUGSTR = re.compile(r'^[0-9a-f]{4}:warn:debugstr:OutputDebugStringA "(.*)"(\.\.\.)?$')
-
 
 class HarnessError(Exception):
     pass
@@ -89,11 +86,13 @@ class Session:
 
     # -- programs -----------------------------------------------------------
 
-    def start(self, cmdline, lang="en_US.UTF-8", timeout=30, cwd=None):
+    def start(self, cmdline, lang="en_US.UTF-8", timeout=30, cwd=None, debug_output=True):
         """Starts a Windows command line (program included, Windows quoting).
 
-        Returns a Run; use it as a context manager, or call end()."""
-        return Run(self, cmdline, lang, timeout, cwd)
+        Returns a Run; use it as a context manager, or call end(). Only one
+        run at a time can receive the debugger output: start helpers that
+        run beside the program under test with debug_output=False."""
+        return Run(self, cmdline, lang, timeout, cwd, debug_output)
 
     def run(self, cmdline, lang="en_US.UTF-8", timeout=30, cwd=None):
         """Runs a command line to its end and ends whatever it left running."""
@@ -143,12 +142,19 @@ class Installation:
 @dataclass
 class Result:
     exit_code: int = None  # unsigned 32-bit, as Windows reports it
+    pid: int = None  # the program's Windows process id
     timed_out: bool = False
     stdout: bytes = b""
-    stderr: str = ""  # the program's standard error, without debugger lines
-    debug_pieces: list = field(default_factory=list)  # one str per OutputDebugStringA
-    debug_truncated: bool = False  # Wine shortens strings longer than ~290 characters
+    stderr: bytes = b""
+    # (Windows process id, bytes) of every OutputDebugStringA call, in order,
+    # from the program and from anything else running in the session.
+    debug_records: list = field(default_factory=list)
+    codepage: str = "cp1252"  # the ANSI code page of the run's language
     elapsed: float = 0.0
+
+    @property
+    def debug_pieces(self):
+        return [data.decode(self.codepage, "replace") for _, data in self.debug_records]
 
     @property
     def signed_exit_code(self):
@@ -157,7 +163,8 @@ class Result:
 
     @property
     def debug_text(self):
-        return "".join(self.debug_pieces)
+        # Joined before decoding: a piece may end inside a two-byte character.
+        return b"".join(data for _, data in self.debug_records).decode(self.codepage, "replace")
 
     @property
     def debug_lines(self):
@@ -165,21 +172,24 @@ class Result:
 
 
 class Run:
-    def __init__(self, session, cmdline, lang, timeout, cwd):
+    def __init__(self, session, cmdline, lang, timeout, cwd, debug_output):
         if lang not in LANGUAGES:
             raise HarnessError(f"unknown language {lang}")
         self.session = session
         self.lang = lang
         self.timeout = timeout
-        self.result = Result()
+        self.result = Result(codepage=LANGUAGES[lang])
         self._dir = Path(tempfile.mkdtemp(prefix="winrun-"))
         self._result_file = self._dir / "result"
+        self._debug_file = self._dir / "debug"
         self._stdout = open(self._dir / "stdout", "wb")
         self._stderr = open(self._dir / "stderr", "wb")
         env = session.env(lang)
         env["WINRUN_CMDLINE"] = cmdline
         env["WINRUN_RESULT"] = session.windows_path(self._result_file)
         env["WINRUN_TIMEOUT_MS"] = str(int(timeout * 1000))
+        if debug_output:
+            env["WINRUN_DEBUG_OUT"] = session.windows_path(self._debug_file)
         self._started = time.monotonic()
         self._proc = subprocess.Popen(
             ["wine", str(session.bin_dir / "winrun.exe")],
@@ -206,14 +216,30 @@ class Run:
                 raise HarnessError("the program did not end in time")
             time.sleep(0.05)
         self.result.elapsed = time.monotonic() - self._started
-        text = self._result_file.read_text().strip()
-        if text == "timeout":
+        fields = dict(line.split(" ", 1) if " " in line else (line, "")
+                      for line in self._result_file.read_text().splitlines())
+        if "timeout" in fields:
             self.result.timed_out = True
-        elif text.startswith("exit "):
-            self.result.exit_code = int(text[5:])
+        elif "exit" in fields:
+            self.result.exit_code = int(fields["exit"])
+            self.result.pid = int(fields["pid"])
         else:
-            raise HarnessError(f"winrun could not start the program: {text}")
+            raise HarnessError(f"winrun could not run the program: {fields}")
         return self.result
+
+    def debug_records_so_far(self):
+        """The debugger output received up to now, while the program runs."""
+        return self._decode_debug(self._debug_file.read_bytes() if self._debug_file.exists() else b"")
+
+    def _decode_debug(self, raw):
+        records, offset = [], 0
+        while offset + 8 <= len(raw):
+            pid, length = struct.unpack_from("<II", raw, offset)
+            if offset + 8 + length > len(raw):
+                break  # still being written
+            records.append((pid, raw[offset + 8:offset + 8 + length]))
+            offset += 8 + length
+        return records
 
     def end(self):
         """Ends the program and everything it started; collects the output."""
@@ -227,42 +253,9 @@ class Run:
         self._stdout.close()
         self._stderr.close()
         self.result.stdout = (self._dir / "stdout").read_bytes()
-        self._split_stderr((self._dir / "stderr").read_bytes())
+        self.result.stderr = (self._dir / "stderr").read_bytes()
+        self.result.debug_records = self.debug_records_so_far()
         shutil.rmtree(self._dir, ignore_errors=True)
-
-    def _split_stderr(self, raw):
-        codepage = LANGUAGES[self.lang]
-        other = []
-        for line in raw.decode("utf-8", "replace").splitlines(keepends=True):
-            m = _DEBUGSTR.match(line.rstrip("\n"))
-            if m:
-                self.result.debug_pieces.append(unescape_debugstr(m.group(1)).decode(codepage, "replace"))
-                self.result.debug_truncated |= m.group(2) is not None
-            else:
-                other.append(line)
-        self.result.stderr = "".join(other)
-
-
-def unescape_debugstr(text):
-    """Turns Wine's escaped debug string back into its bytes."""
-    out = bytearray()
-    i = 0
-    simple = {"n": b"\n", "r": b"\r", "t": b"\t", '"': b'"', "\\": b"\\"}
-    while i < len(text):
-        c = text[i]
-        if c == "\\" and i + 1 < len(text):
-            n = text[i + 1]
-            if n in simple:
-                out += simple[n]
-                i += 2
-                continue
-            if n == "x" and i + 3 < len(text):
-                out.append(int(text[i + 2:i + 4], 16))
-                i += 4
-                continue
-        out += c.encode("utf-8")
-        i += 1
-    return bytes(out)
 
 
 # ---------------------------------------------------------------------------

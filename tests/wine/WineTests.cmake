@@ -56,3 +56,7 @@ target_link_libraries(updater_platform_tests PRIVATE updater_core gtest_main)
 target_link_options(updater_platform_tests PRIVATE -static)
 add_wine_program_test(wine.updater_platform.zh_CN updater_platform_tests zh_CN.UTF-8)
 add_wine_program_test(wine.updater_platform.en_US updater_platform_tests en_US.UTF-8)
+
+add_test(NAME program_images COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/wine/test_program_images.py)
+set_tests_properties(program_images PROPERTIES
+  ENVIRONMENT "PROGRAM_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY};PYTHONDONTWRITEBYTECODE=1")

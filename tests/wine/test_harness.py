@@ -17,7 +17,7 @@ class HarnessTest(unittest.TestCase):
     def test_exit_code_and_a_program_that_cannot_start(self):
         r = self.session.run(f'"{self.holder}" bad-arguments')
         self.assertEqual(r.exit_code, 2)
-        with self.assertRaisesRegex(winetest.HarnessError, "could not start"):
+        with self.assertRaisesRegex(winetest.HarnessError, "CreateProcess"):
             self.session.run(f'"{self.inst.windows("missing.exe")}"')
 
     def test_time_out_ends_the_program(self):
@@ -32,12 +32,21 @@ class HarnessTest(unittest.TestCase):
         # cmd's start leaves the holder running on its own after cmd ends.
         with self.session.start(f'cmd.exe /c start "" "{self.holder}" run 60000 "{ready}"') as run:
             run.wait()
-            deadline = time.monotonic() + 20
-            while not self.inst.unix("ready-child").exists():
-                self.assertLess(time.monotonic(), deadline, "the child did not start")
-                time.sleep(0.1)
+            self.wait_for_file("ready-child")
             self.assertEqual(len(winetest.running_programs("mutex_holder.exe")), 1)
         self.assertEqual(winetest.running_programs("mutex_holder.exe"), [])
+
+    def wait_for_file(self, name):
+        deadline = time.monotonic() + 20
+        while not self.inst.unix(name).exists():
+            self.assertLess(time.monotonic(), deadline, f"{name} did not appear")
+            time.sleep(0.1)
+
+    def test_only_one_run_receives_the_debugger_output(self):
+        with self.session.start(f'"{self.holder}" queue 60000 "{self.inst.windows("ready-monitor")}"'):
+            self.wait_for_file("ready-monitor")
+            with self.assertRaisesRegex(winetest.HarnessError, "another run receives"):
+                self.session.run(f'"{self.holder}" bad-arguments')
 
     def test_windows_show_on_our_own_display(self):
         with self.session.start("notepad.exe") as run:

@@ -24,7 +24,7 @@ class UpdaterStartTest(unittest.TestCase):
         ready.unlink(missing_ok=True)
         run = self.session.start(
             f'"{self.inst.windows("mutex_holder.exe")}" {mutexes} {hold_ms} "{self.inst.windows(ready.name)}"',
-            timeout=hold_ms / 1000 + 30)
+            timeout=hold_ms / 1000 + 30, debug_output=False)
         deadline = time.monotonic() + 20
         while not ready.exists():
             if run.done() or time.monotonic() > deadline:

@@ -20,14 +20,14 @@ TEST(TextConvert, RoundTripsTheUsersCodePage)
 {
     std::vector<CodePageCase> cases = {{"update.zip", L"update.zip"}, {"", L""}};
     switch (GetACP()) {
-    case 936:
-        cases.push_back({"\xbf\xce\xb3\xcc\\temp", L"\u8bfe\u7a0b\\temp"});
-        break;
-    case 1252:
-        cases.push_back({"caf\xe9 \x80", L"caf\u00e9 \u20ac"});
-        break;
-    default:
-        FAIL() << "run this test with LANG zh_CN.UTF-8 or en_US.UTF-8, not code page " << GetACP();
+        case 936:
+            cases.push_back({"\xbf\xce\xb3\xcc\\temp", L"\u8bfe\u7a0b\\temp"});
+            break;
+        case 1252:
+            cases.push_back({"caf\xe9 \x80", L"caf\u00e9 \u20ac"});
+            break;
+        default:
+            FAIL() << "run this test with LANG zh_CN.UTF-8 or en_US.UTF-8, not code page " << GetACP();
     }
     for (const auto& c : cases) {
         EXPECT_EQ(WideToMultiByte(c.wide), c.ansi);

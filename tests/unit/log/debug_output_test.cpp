@@ -25,7 +25,8 @@ Pieces DeliverLineOfLength(std::size_t length)
     logging::OutputDebugStringLogger sink;
     FixedClock clock(kMarch7th2026);
     std::string body(length - kHeaderInfo.size() - 1, 'a');
-    for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>('a' + i % 26);
+    for (std::size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>('a' + i % 26);
     LOG_TO(&sink, logging::Info) << body;
     return TakeDebugOutput();
 }
@@ -46,8 +47,13 @@ TEST(LogDebugOutput, PiecesOfOtherLengths)
         std::size_t length;
         std::vector<std::size_t> sizes;
     } cases[] = {
-        {27, {27}},   {255, {255}},          {256, {256}},           {257, {256, 1}},
-        {512, {256, 256}}, {513, {256, 256, 1}}, {20000, std::vector<std::size_t>(78, 256)},
+        {27, {27}},
+        {255, {255}},
+        {256, {256}},
+        {257, {256, 1}},
+        {512, {256, 256}},
+        {513, {256, 256, 1}},
+        {20000, std::vector<std::size_t>(78, 256)},
     };
     for (const auto& c : cases) {
         const Pieces pieces = DeliverLineOfLength(c.length);
@@ -92,9 +98,11 @@ TEST(LogDebugOutput, CharacterByCharacterFillsThe256Buffer)
 {
     TakeDebugOutput();
     outputdebug_stream<char> out;
-    for (int i = 0; i < 600; ++i) out.put('q');
+    for (int i = 0; i < 600; ++i)
+        out.put('q');
     out.flush();
-    EXPECT_EQ(TakeDebugOutput(), Pieces({std::string(256, 'q'), std::string(256, 'q'), std::string(88, 'q')}));
+    EXPECT_EQ(TakeDebugOutput(),
+              Pieces({std::string(256, 'q'), std::string(256, 'q'), std::string(88, 'q')}));
 }
 
 }  // namespace

@@ -33,14 +33,14 @@ public:
     {
         journal_->push_back(name_);
         switch (answer_) {
-        case False:
-            delete taken_;
-            taken_ = record;  // this sink took the record: it frees it
-            return false;
-        case Throw:
-            throw std::runtime_error("sink failed");
-        case True:
-            break;
+            case False:
+                delete taken_;
+                taken_ = record;  // this sink took the record: it frees it
+                return false;
+            case Throw:
+                throw std::runtime_error("sink failed");
+            case True:
+                break;
         }
         return true;
     }
@@ -218,10 +218,14 @@ TEST(LogFiltering, OwnedTargetIsDestroyedWithTheFilter)
         int* destroyed;
     };
     int destroyed = 0;
-    { logging::FilteringLogger owning(logging::Trace, new Counted(&destroyed), true); }
+    {
+        logging::FilteringLogger owning(logging::Trace, new Counted(&destroyed), true);
+    }
     EXPECT_EQ(destroyed, 1);
     Counted kept(&destroyed);
-    { logging::FilteringLogger borrowing(logging::Trace, &kept, false); }
+    {
+        logging::FilteringLogger borrowing(logging::Trace, &kept, false);
+    }
     EXPECT_EQ(destroyed, 1);
 }
 

@@ -53,12 +53,9 @@ TEST(LogFormat, NumbersOfTheTimeAreUnpadded)
         const char* shown;
     };
     const Case cases[] = {
-        {0, "1970-1-1 0:0:0"},
-        {946684800, "2000-1-1 0:0:0"},
-        {951782400, "2000-2-29 0:0:0"},
-        {4102444799, "2099-12-31 23:59:59"},
-        {-1, "1969-12-31 23:59:59"},
-        {253402300799, "9999-12-31 23:59:59"},
+        {0, "1970-1-1 0:0:0"},          {946684800, "2000-1-1 0:0:0"},
+        {951782400, "2000-2-29 0:0:0"}, {4102444799, "2099-12-31 23:59:59"},
+        {-1, "1969-12-31 23:59:59"},    {253402300799, "9999-12-31 23:59:59"},
     };
     for (const Case& c : cases) {
         FixedClock clock(c.seconds);
@@ -75,9 +72,15 @@ TEST(LogFormat, EachLevelHasItsLetterAndOtherValuesPrintO)
     const struct {
         int level;
         const char* letter;
-    } cases[] = {{logging::Trace, "T"}, {logging::Debug, "D"}, {logging::Info, "I"},
-                 {logging::Warn, "W"},  {logging::Error, "E"}, {logging::Fatal, "F"},
-                 {6, "O"},              {-1, "O"},             {1000, "O"}};
+    } cases[] = {{logging::Trace, "T"},
+                 {logging::Debug, "D"},
+                 {logging::Info, "I"},
+                 {logging::Warn, "W"},
+                 {logging::Error, "E"},
+                 {logging::Fatal, "F"},
+                 {6, "O"},
+                 {-1, "O"},
+                 {1000, "O"}};
     for (const auto& c : cases) {
         RecordingLogger sink;
         LOG_TO(&sink, c.level) << "m";
@@ -113,7 +116,8 @@ TEST(LogFormat, InsertionsKeepTheirStreamForm)
     const std::string text = "C:\\A\\temp\\update.zip";
     LOG_TO(&sink, logging::Trace) << "zipPath: " << text << " size " << 1234567 << ' ' << -5 << ' ' << 2.5;
     ASSERT_EQ(sink.lines.size(), 1u);
-    EXPECT_EQ(sink.lines[0], "[PWX][T][2026-3-7 9:5:2] zipPath: C:\\A\\temp\\update.zip size 1234567 -5 2.5\n");
+    EXPECT_EQ(sink.lines[0],
+              "[PWX][T][2026-3-7 9:5:2] zipPath: C:\\A\\temp\\update.zip size 1234567 -5 2.5\n");
 }
 
 TEST(LogFormat, QuotedPathPutsAnAmpersandBeforeQuotesAndAmpersands)

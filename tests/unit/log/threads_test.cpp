@@ -28,7 +28,8 @@ std::string Body(char who, int i)
 void StartTogether(std::atomic<int>& ready)
 {
     ready.fetch_add(1);
-    while (ready.load() < 2) std::this_thread::yield();
+    while (ready.load() < 2)
+        std::this_thread::yield();
 }
 
 TEST(LogThreads, TwoThreadsThroughTheProgramLoggerNeverInterleave)
@@ -39,7 +40,8 @@ TEST(LogThreads, TwoThreadsThroughTheProgramLoggerNeverInterleave)
     std::atomic<int> ready{0};
     auto writer = [&ready](char who) {
         StartTogether(ready);
-        for (int i = 0; i < kLinesPerThread; ++i) LOG(logging::Info) << Body(who, i);
+        for (int i = 0; i < kLinesPerThread; ++i)
+            LOG(logging::Info) << Body(who, i);
     };
     std::thread a(writer, 'a');
     std::thread b(writer, 'b');
@@ -98,7 +100,8 @@ TEST(LogThreads, DeliveriesToASlowSinkAreSerialised)
     std::atomic<int> ready{0};
     auto writer = [&](char who) {
         StartTogether(ready);
-        for (int i = 0; i < 200; ++i) LOG_TO(&logger, logging::Debug) << std::string(40, who);
+        for (int i = 0; i < 200; ++i)
+            LOG_TO(&logger, logging::Debug) << std::string(40, who);
     };
     std::thread a(writer, 'a');
     std::thread b(writer, 'b');

@@ -44,17 +44,29 @@ TEST(LogTime, March7th2026)
 TEST(LogTime, AgreesWithTheCLibraryAtEdges)
 {
     const std::int64_t edges[] = {
-        0, 1, -1, 59, 60, 86399, 86400, -86400, -86401,
-        951782399, 951782400, 951868800,  // around 2000-02-29
-        2147483647, 2147483648LL,         // 32-bit time_t's end
-        4107542400LL,                     // 2100-03-01 (2100 is no leap year)
-        -2208988800LL,                    // 1900-01-01
-        -62135596800LL,                   // 0001-01-01
-        -62167219200LL,                   // 0000-01-01
-        253402300799LL,                   // 9999-12-31 23:59:59
-        67768036191676799LL,              // the last second whose year fits tm_year
+        0,
+        1,
+        -1,
+        59,
+        60,
+        86399,
+        86400,
+        -86400,
+        -86401,
+        951782399,
+        951782400,
+        951868800,  // around 2000-02-29
+        2147483647,
+        2147483648LL,         // 32-bit time_t's end
+        4107542400LL,         // 2100-03-01 (2100 is no leap year)
+        -2208988800LL,        // 1900-01-01
+        -62135596800LL,       // 0001-01-01
+        -62167219200LL,       // 0000-01-01
+        253402300799LL,       // 9999-12-31 23:59:59
+        67768036191676799LL,  // the last second whose year fits tm_year
     };
-    for (std::int64_t s : edges) ExpectSameAsGmtime(s);
+    for (std::int64_t s : edges)
+        ExpectSameAsGmtime(s);
 }
 
 TEST(LogTime, AgreesWithTheCLibraryOnRandomSeconds)
@@ -92,7 +104,10 @@ TEST(LogTime, ExtremeClockStillMakesALine)
     EXPECT_EQ(sink.lines[0], "[PWX][I][2147485547-12-4 15:30:7] m\n");
 }
 
-std::int64_t Seven() { return 7; }
+std::int64_t Seven()
+{
+    return 7;
+}
 
 TEST(LogTime, TimeSourceIsReplaceableAndRestorable)
 {

@@ -20,7 +20,10 @@ std::string CurrentLocale()
 // Sets the C locale while it lives.
 class LocaleScope {
 public:
-    explicit LocaleScope(const char* name) : saved_(CurrentLocale()) { ok = std::setlocale(LC_ALL, name) != nullptr; }
+    explicit LocaleScope(const char* name) : saved_(CurrentLocale())
+    {
+        ok = std::setlocale(LC_ALL, name) != nullptr;
+    }
     ~LocaleScope() { std::setlocale(LC_ALL, saved_.c_str()); }
     bool ok = false;
 
@@ -61,7 +64,9 @@ TEST(LogWideText, MultibyteTextFitsTheBufferOrIsCutAtACharacter)
     LocaleScope utf8("C.UTF-8");
     ASSERT_TRUE(utf8.ok);
     // 4 characters, 8 bytes of room: "a", three bytes, "bc".
-    EXPECT_EQ(logging::WideToAnsi(L"a\u4e2dbc"), "a\xe4\xb8\xad" "bc");
+    EXPECT_EQ(logging::WideToAnsi(L"a\u4e2dbc"),
+              "a\xe4\xb8\xad"
+              "bc");
     // 1 character, 2 bytes of room: its 3 bytes do not fit; nothing is cut in half.
     EXPECT_EQ(logging::WideToAnsi(L"\u4e2d"), "");
 }

@@ -4,6 +4,5 @@
 
 namespace logging {
 const char logTag[] = "KMX";
-QxLogger theLogger({/*stdEnabled*/ false, /*dbgEnabled*/ true, /*fileEnabled*/ false},
-                   {SinkKind::Debugger});
+QxLogger theLogger({/*stdEnabled*/ false, /*dbgEnabled*/ true, /*fileEnabled*/ false}, {SinkKind::Debugger});
 }  // namespace logging
