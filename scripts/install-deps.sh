@@ -1,17 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, once.
+# Installs the Debian packages the build and the tests need, once, and the
+# locales of the UI languages the tests use.
 # Safe to run again: only what is missing is installed, and the package
 # lists are refreshed at most once per run.
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ clang pkg-config
-  g++-mingw-w64-i686-posix mingw-w64-i686-dev
-  libboost-dev libgtest-dev googletest
-  wine wine32:i386 wine64
-  xvfb xdotool imagemagick fonts-wqy-microhei
-  python3 locales
-)
+# One package list per area in scripts/packages/*.list; '#' starts a comment.
+mapfile -t packages < <(sed 's/#.*//' "$(dirname "$0")"/packages/*.list | tr -s ' \t' '\n' | sed '/^$/d' | sort -u)
 
 # The UI languages the tests run the programs in.
 locales=(zh_CN en_US zh_TW)

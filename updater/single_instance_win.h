@@ -1,7 +1,7 @@
 // The two named mutexes that allow one update run per logon session.
 #pragma once
 
-#include "updater/unique_handle_win.h"
+#include "common/unique_handle_win.h"
 
 enum class InstanceClaim {
     Claimed,        // this process runs the update

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "log/log.h"
-#include "updater/client_names.h"
+#include "common/client_names.h"
 #include "updater/cmd_line_parser.h"
 #include "updater/platform.h"
 
