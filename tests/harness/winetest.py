@@ -181,6 +181,7 @@ class Run:
         self.result = Result(codepage=LANGUAGES[lang])
         self._dir = Path(tempfile.mkdtemp(prefix="winrun-"))
         self._result_file = self._dir / "result"
+        self._ended = False
         self._debug_file = self._dir / "debug"
         self._stdout = open(self._dir / "stdout", "wb")
         self._stderr = open(self._dir / "stderr", "wb")
@@ -242,7 +243,11 @@ class Run:
         return records
 
     def end(self):
-        """Ends the program and everything it started; collects the output."""
+        """Ends the program and everything it started; collects the output.
+        Ending a run again does nothing."""
+        if self._ended:
+            return
+        self._ended = True
         if self._proc.poll() is None:
             self._proc.stdin.close()  # winrun closes its job: the tree ends
             try:

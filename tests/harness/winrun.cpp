@@ -13,7 +13,8 @@
 //                     run at a time can receive them.
 // The program and everything it starts run in a job object that is closed
 // (ending them all) when the runner's standard input reaches end-of-file,
-// so a test can still look at processes the program left behind.
+// so a test can still look at processes the program left behind, and can
+// end a program that still runs.
 #include <windows.h>
 
 #include <atomic>
@@ -186,11 +187,24 @@ int wmain()
     ResumeThread(pi.hThread);
     CloseHandle(pi.hThread);
 
+    // The harness may end the run while the program still runs: closing our
+    // standard input then ends the whole job at once.
+    HANDLE stdinClosed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread stdinWatcher([stdinClosed] {
+        WaitForStdinEof();
+        SetEvent(stdinClosed);
+    });
+
+    const HANDLE waits[] = {pi.hProcess, stdinClosed};
+    const DWORD waited = WaitForMultipleObjects(2, waits, FALSE, timeoutMs ? timeoutMs : INFINITE);
     char text[64];
-    if (WaitForSingleObject(pi.hProcess, timeoutMs ? timeoutMs : INFINITE) == WAIT_OBJECT_0) {
+    if (waited == WAIT_OBJECT_0) {
         DWORD code = 0;
         GetExitCodeProcess(pi.hProcess, &code);
         std::snprintf(text, sizeof text, "exit %lu\npid %lu\n", code, pi.dwProcessId);
+    } else if (waited == WAIT_OBJECT_0 + 1) {
+        TerminateJobObject(job, 1);
+        std::snprintf(text, sizeof text, "ended\npid %lu\n", pi.dwProcessId);
     } else {
         TerminateJobObject(job, 1);
         std::snprintf(text, sizeof text, "timeout\n");
@@ -198,7 +212,9 @@ int wmain()
     CloseHandle(pi.hProcess);
     WriteResult(resultPath, text);
 
-    WaitForStdinEof();
+    WaitForSingleObject(stdinClosed, INFINITE);
+    stdinWatcher.join();
+    CloseHandle(stdinClosed);
     TerminateJobObject(job, 1);
     CloseHandle(job);
     return 0;

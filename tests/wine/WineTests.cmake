@@ -43,6 +43,10 @@ endfunction()
 add_wine_scenario_test(wine.harness ${CMAKE_SOURCE_DIR}/tests/wine/test_harness.py)
 add_wine_scenario_test(wine.updater_start ${CMAKE_SOURCE_DIR}/tests/wine/test_updater_start.py)
 add_wine_scenario_test(wine.updater_config_log ${CMAKE_SOURCE_DIR}/tests/wine/test_updater_config_log.py)
+include(${CMAKE_CURRENT_LIST_DIR}/LauncherTests.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/ArchiveTests.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/DownloadTests.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/UiTests.cmake)
 
 # GoogleTest from Debian's sources, cross-built for the Windows tests.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

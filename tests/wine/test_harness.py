@@ -36,6 +36,14 @@ class HarnessTest(unittest.TestCase):
             self.assertEqual(len(winetest.running_programs("mutex_holder.exe")), 1)
         self.assertEqual(winetest.running_programs("mutex_holder.exe"), [])
 
+    def test_end_stops_a_program_that_still_runs(self):
+        with self.session.start(f'"{self.holder}" queue 60000 "{self.inst.windows("ready-running")}"') as run:
+            self.wait_for_file("ready-running")
+            ending = time.monotonic()
+            run.end()
+            self.assertLess(time.monotonic() - ending, 5)
+        self.assertEqual(winetest.running_programs("mutex_holder.exe"), [])
+
     def wait_for_file(self, name):
         deadline = time.monotonic() + 20
         while not self.inst.unix(name).exists():

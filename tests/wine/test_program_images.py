@@ -43,5 +43,15 @@ class UpdaterImageTest(unittest.TestCase):
         self.assertRegex(data, rb'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"')
 
 
+class LauncherImageTest(unittest.TestCase):
+    exe = BIN / "TVRLaunch.exe"
+    test_pe32_gui_for_i386 = UpdaterImageTest.test_pe32_gui_for_i386
+    test_imports_only_system_libraries = UpdaterImageTest.test_imports_only_system_libraries
+    test_entry_is_wwinmain = UpdaterImageTest.test_entry_is_wwinmain
+
+    def test_manifest_requires_administrator(self):
+        self.assertRegex(self.exe.read_bytes(), rb'requestedExecutionLevel level="requireAdministrator"')
+
+
 if __name__ == "__main__":
     unittest.main()
