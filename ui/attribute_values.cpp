@@ -14,8 +14,10 @@ std::vector<std::wstring_view> SplitList(std::wstring_view text)
     for (;;) {
         const std::size_t comma = text.find(L',');
         std::wstring_view part = text.substr(0, comma);
-        while (!part.empty() && part.front() == L' ') part.remove_prefix(1);
-        while (!part.empty() && part.back() == L' ') part.remove_suffix(1);
+        while (!part.empty() && part.front() == L' ')
+            part.remove_prefix(1);
+        while (!part.empty() && part.back() == L' ')
+            part.remove_suffix(1);
         parts.push_back(part);
         if (comma == std::wstring_view::npos) return parts;
         text.remove_prefix(comma + 1);

@@ -10,7 +10,7 @@
 namespace ui {
 
 struct TextStyle {
-    int font = 0;            // index into the layout's fonts
+    int font = 0;  // index into the layout's fonts
     Color color = 0xFF000000;
     Align align = Align::Left;
 };

@@ -47,7 +47,8 @@ Control* Container::Find(std::wstring_view name)
 void Container::Visit(const std::function<void(Control&)>& visit)
 {
     visit(*this);
-    for (const auto& child : children_) child->Visit(visit);
+    for (const auto& child : children_)
+        child->Visit(visit);
 }
 
 void Container::ArrangeChildren(bool vertical)

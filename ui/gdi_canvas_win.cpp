@@ -28,7 +28,8 @@ std::unique_ptr<Gdiplus::Bitmap> Decode(const std::vector<unsigned char>& bytes)
                                                           PixelFormat32bppPARGB);
             Gdiplus::Graphics g(copy.get());
             g.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
-            const Gdiplus::Rect all(0, 0, static_cast<INT>(decoded.GetWidth()), static_cast<INT>(decoded.GetHeight()));
+            const Gdiplus::Rect all(0, 0, static_cast<INT>(decoded.GetWidth()),
+                                    static_cast<INT>(decoded.GetHeight()));
             if (g.DrawImage(&decoded, all, 0, 0, all.Width, all.Height, Gdiplus::UnitPixel) == Gdiplus::Ok) {
                 result = std::move(copy);
             }
@@ -40,7 +41,10 @@ std::unique_ptr<Gdiplus::Bitmap> Decode(const std::vector<unsigned char>& bytes)
 
 }  // namespace
 
-ImageCache::ImageCache(SkinArchive& archive, std::wstring folder) : archive_(archive), folder_(std::move(folder)) {}
+ImageCache::ImageCache(SkinArchive& archive, std::wstring folder)
+    : archive_(archive), folder_(std::move(folder))
+{
+}
 ImageCache::~ImageCache() = default;
 
 Gdiplus::Bitmap* ImageCache::Get(const std::wstring& file)
@@ -56,21 +60,22 @@ Gdiplus::Bitmap* ImageCache::Get(const std::wstring& file)
 
 FontSet::FontSet(const std::vector<FontSpec>& specs)
 {
-    for (const FontSpec& spec : specs) {
+    for (const FontSpec& font : specs) {
         LOGFONTW lf{};
-        lf.lfHeight = -spec.size;
-        lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-        lf.lfItalic = spec.italic ? TRUE : FALSE;
+        lf.lfHeight = -font.size;
+        lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+        lf.lfItalic = font.italic ? TRUE : FALSE;
         lf.lfCharSet = DEFAULT_CHARSET;
         lf.lfQuality = CLEARTYPE_QUALITY;
-        std::wcsncpy(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE - 1);
+        std::wcsncpy(lf.lfFaceName, font.face.c_str(), LF_FACESIZE - 1);
         fonts_.emplace_back(CreateFontIndirectW(&lf));
     }
 }
 
 HFONT FontSet::Get(int index) const
 {
-    if (index >= 0 && index < static_cast<int>(fonts_.size()) && fonts_[index].Get()) return fonts_[index].Get();
+    if (index >= 0 && index < static_cast<int>(fonts_.size()) && fonts_[index].Get())
+        return fonts_[index].Get();
     return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
@@ -103,10 +108,19 @@ void GdiCanvas::PaintImage(const std::wstring& file, const Rect& dest)
 void GdiCanvas::PaintText(const std::wstring& text, const Rect& box, const TextStyle& style)
 {
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-    if (style.align == Align::Center) format |= DT_CENTER;
-    if (style.align == Align::Right) format |= DT_RIGHT;
     RECT r{box.left, box.top, box.right, box.bottom};
     const HGDIOBJ oldFont = SelectObject(dc_, fonts_.Get(style.font));
+    if (style.align != Align::Left) {
+        // Text wider than its box keeps its start: cut on both sides, a
+        // centred button label would lose its first word.
+        RECT needed = r;
+        DrawTextW(dc_, text.c_str(), static_cast<int>(text.size()), &needed, format | DT_CALCRECT);
+        if (needed.right - needed.left > box.Width()) {
+            format |= DT_END_ELLIPSIS;
+        } else {
+            format |= style.align == Align::Center ? DT_CENTER : DT_RIGHT;
+        }
+    }
     SetBkMode(dc_, TRANSPARENT);
     // GDI draws text opaque: the colour's alpha byte is not used.
     SetTextColor(dc_, RGB((style.color >> 16) & 0xFF, (style.color >> 8) & 0xFF, style.color & 0xFF));

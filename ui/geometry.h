@@ -18,7 +18,10 @@ struct Size {
     int height = 0;
 };
 
-inline bool operator==(Size a, Size b) { return a.width == b.width && a.height == b.height; }
+inline bool operator==(Size a, Size b)
+{
+    return a.width == b.width && a.height == b.height;
+}
 
 // Left and top inclusive, right and bottom exclusive.
 struct Rect {
@@ -37,7 +40,10 @@ inline bool operator==(const Rect& a, const Rect& b)
 {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
-inline bool operator!=(const Rect& a, const Rect& b) { return !(a == b); }
+inline bool operator!=(const Rect& a, const Rect& b)
+{
+    return !(a == b);
+}
 
 // Margins on each side: a control's padding, a container's inset, the
 // window's caption area.

@@ -84,7 +84,8 @@ void Button::Paint(Canvas& canvas) const
     if (state_ == ButtonState::Pushed && !pushedImage_.empty()) image = &pushedImage_;
     PaintBackground(canvas);
     if (!image->empty()) canvas.PaintImage(*image, GetRect());
-    if (!Text().empty()) canvas.PaintText(Text(), GetRect(), TextStyle{Font(), CurrentTextColor(), GetAlign()});
+    if (!Text().empty())
+        canvas.PaintText(Text(), GetRect(), TextStyle{Font(), CurrentTextColor(), GetAlign()});
 }
 
 }  // namespace ui

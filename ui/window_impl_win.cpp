@@ -112,60 +112,60 @@ LRESULT CALLBACK WindowImplBase::WindowProc(HWND hwnd, UINT message, WPARAM wPar
 LRESULT WindowImplBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CREATE:
-        return OnCreate();
-    case WM_NCCALCSIZE:
-        return 0;  // the whole window is client area
-    case WM_NCPAINT:
-        return 0;
-    case WM_NCACTIVATE:
-        return TRUE;  // no frame to repaint
-    case WM_NCHITTEST:
-        return HitTest(lParam);
-    case WM_NCLBUTTONDBLCLK:
-        return 0;  // a small fixed box does not maximise
-    case WM_ERASEBKGND:
-        return 1;  // painting covers every pixel
-    case WM_PAINT:
-        Paint();
-        return 0;
-    case WM_SIZE:
-        if (view_) view_->Arrange(ClientSize(hwnd_));
-        return 0;
-    case WM_MOUSEMOVE:
-        if (!trackingLeave_) {
-            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd_, 0};
-            trackingLeave_ = TrackMouseEvent(&track) != FALSE;
-        }
-        if (view_) view_->MouseMove(ClientPoint(lParam));
-        return 0;
-    case WM_MOUSELEAVE:
-        trackingLeave_ = false;
-        if (view_) view_->MouseLeave();
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-        if (view_ && view_->MouseDown(ClientPoint(lParam)) && hwnd_) SetCapture(hwnd_);
-        return 0;
-    case WM_LBUTTONUP:
-        // Released before the click is delivered: its receiver may run a
-        // modal loop of its own.
-        releasingCapture_ = true;
-        if (GetCapture() == hwnd_) ReleaseCapture();
-        releasingCapture_ = false;
-        if (view_) view_->MouseUp(ClientPoint(lParam));
-        return 0;
-    case WM_CAPTURECHANGED:
-        if (view_ && !releasingCapture_) view_->CancelPress();
-        return 0;
-    case WM_CLOSE:
-        closeCode_ = static_cast<int>(wParam);
-        // Enabled before this window goes, so the owner gets the activation.
-        if (modalOwner_) EnableWindow(modalOwner_, TRUE);
-        DestroyWindow(hwnd_);
-        return 0;
-    default:
-        return DefWindowProcW(hwnd_, message, wParam, lParam);
+        case WM_CREATE:
+            return OnCreate();
+        case WM_NCCALCSIZE:
+            return 0;  // the whole window is client area
+        case WM_NCPAINT:
+            return 0;
+        case WM_NCACTIVATE:
+            return TRUE;  // no frame to repaint
+        case WM_NCHITTEST:
+            return HitTest(lParam);
+        case WM_NCLBUTTONDBLCLK:
+            return 0;  // a small fixed box does not maximise
+        case WM_ERASEBKGND:
+            return 1;  // painting covers every pixel
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_SIZE:
+            if (view_) view_->Arrange(ClientSize(hwnd_));
+            return 0;
+        case WM_MOUSEMOVE:
+            if (!trackingLeave_) {
+                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd_, 0};
+                trackingLeave_ = TrackMouseEvent(&track) != FALSE;
+            }
+            if (view_) view_->MouseMove(ClientPoint(lParam));
+            return 0;
+        case WM_MOUSELEAVE:
+            trackingLeave_ = false;
+            if (view_) view_->MouseLeave();
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            if (view_ && view_->MouseDown(ClientPoint(lParam)) && hwnd_) SetCapture(hwnd_);
+            return 0;
+        case WM_LBUTTONUP:
+            // Released before the click is delivered: its receiver may run a
+            // modal loop of its own.
+            releasingCapture_ = true;
+            if (GetCapture() == hwnd_) ReleaseCapture();
+            releasingCapture_ = false;
+            if (view_) view_->MouseUp(ClientPoint(lParam));
+            return 0;
+        case WM_CAPTURECHANGED:
+            if (view_ && !releasingCapture_) view_->CancelPress();
+            return 0;
+        case WM_CLOSE:
+            closeCode_ = static_cast<int>(wParam);
+            // Enabled before this window goes, so the owner gets the activation.
+            if (modalOwner_) EnableWindow(modalOwner_, TRUE);
+            DestroyWindow(hwnd_);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
 
@@ -306,7 +306,8 @@ void WindowImplBase::CenterWindow()
         GetWindowRect(owner, &o);
         over = Rect{o.left, o.top, o.right, o.bottom};
     }
-    const Point p = CenteredPosition(Size{window.right - window.left, window.bottom - window.top}, over, workArea);
+    const Point p =
+        CenteredPosition(Size{window.right - window.left, window.bottom - window.top}, over, workArea);
     SetWindowPos(hwnd_, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -321,7 +322,8 @@ void WindowImplBase::SetIcon(int groupId)
     // Shared icons belong to the module: nothing to destroy.
     const auto load = [](int id, int sizeMetric) {
         const int size = GetSystemMetrics(sizeMetric);
-        return static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_SHARED));
+        return static_cast<HICON>(
+            LoadImageW(Instance(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_SHARED));
     };
     if (HICON large = load(groupId, SM_CXICON)) {
         SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));

@@ -5,11 +5,20 @@
 namespace ui {
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
-bool IsNameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':'; }
+bool IsNameStart(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
+}
 
-bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
+bool IsNameChar(char c)
+{
+    return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
 
 void AppendCodePoint(std::wstring& out, std::uint32_t cp)
 {
@@ -36,8 +45,7 @@ public:
     {
         XmlParseResult result;
         if (text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
-        if (!SkipMisc() || !Expect('<', "no root element") ||
-            !ParseElement(result.root, 1) || !SkipMisc()) {
+        if (!SkipMisc() || !Expect('<', "no root element") || !ParseElement(result.root, 1) || !SkipMisc()) {
             result.error = error_;
             result.offset = errorOffset_;
             result.root = XmlElement{};
@@ -75,7 +83,8 @@ private:
 
     void SkipSpace()
     {
-        while (!AtEnd() && IsSpace(text_[pos_])) ++pos_;
+        while (!AtEnd() && IsSpace(text_[pos_]))
+            ++pos_;
     }
 
     // Skips up to and past the terminator; false when it never comes.
@@ -148,7 +157,8 @@ private:
     bool ParseName(std::wstring& name)
     {
         if (AtEnd() || !IsNameStart(text_[pos_])) return Fail("a name was expected");
-        while (!AtEnd() && IsNameChar(text_[pos_])) name.push_back(static_cast<wchar_t>(text_[pos_++]));
+        while (!AtEnd() && IsNameChar(text_[pos_]))
+            name.push_back(static_cast<wchar_t>(text_[pos_++]));
         return true;
     }
 
@@ -196,7 +206,8 @@ private:
 
     bool ParseAttributeValue(std::wstring& value)
     {
-        if (AtEnd() || (text_[pos_] != '"' && text_[pos_] != '\'')) return Fail("a quoted value was expected");
+        if (AtEnd() || (text_[pos_] != '"' && text_[pos_] != '\''))
+            return Fail("a quoted value was expected");
         const char quote = text_[pos_++];
         for (;;) {
             if (AtEnd()) return Fail("unterminated attribute value");

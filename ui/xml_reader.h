@@ -30,8 +30,8 @@ struct XmlElement {
 struct XmlParseResult {
     bool ok = false;
     XmlElement root;
-    std::string error;      // what is wrong, when !ok
-    std::size_t offset = 0; // byte offset of the fault, when !ok
+    std::string error;       // what is wrong, when !ok
+    std::size_t offset = 0;  // byte offset of the fault, when !ok
 };
 
 // Elements may nest at most this deep; deeper documents are refused.

@@ -160,7 +160,8 @@ class ProgressWindowTest(WindowTest):
         screen = self.screen(lang)
         viewer, rect = self.show("--done 1 --total 2", lang)
         screen.drag(point(rect, 100, 10), point(rect, -300, -200))
-        self.assert_window_at(screen, self.TITLES[lang], (rect[0] - 400, rect[1] - 210, 310, 100))
+        viewer.rect = (rect[0] - 400, rect[1] - 210, 310, 100)
+        self.assert_window_at(screen, self.TITLES[lang], viewer.rect)
 
 
 if __name__ == "__main__":

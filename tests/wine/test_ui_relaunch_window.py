@@ -66,7 +66,8 @@ class RelaunchWindowTest(WindowTest):
         screen = self.screen("en_US.UTF-8")
         viewer, rect = self.show("en_US.UTF-8")
         screen.drag(point(rect, 100, 28), point(rect, 0, 0))
-        self.assert_window_at(screen, self.TITLES["en_US.UTF-8"], (rect[0] - 100, rect[1] - 28, 420, 210))
+        viewer.rect = (rect[0] - 100, rect[1] - 28, 420, 210)
+        self.assert_window_at(screen, self.TITLES["en_US.UTF-8"], viewer.rect)
 
     def test_shown_by_an_installation_from_the_progress_window(self):
         lang = "zh_CN.UTF-8"

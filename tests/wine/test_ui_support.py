@@ -97,8 +97,15 @@ class Screen:
         values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
         return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
+    def mouse_location(self):
+        out = self.xdotool("getmouselocation", "--shell")
+        return dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+
     def move_mouse(self, x, y):
-        self.xdotool("mousemove", "--sync", x, y)
+        # --sync waits for the pointer to move: never when it is already there.
+        where = self.mouse_location()
+        if (where.get("X"), where.get("Y")) != (str(x), str(y)):
+            self.xdotool("mousemove", "--sync", x, y)
 
     def click(self, x, y):
         self.move_mouse(x, y)
@@ -130,8 +137,7 @@ class Screen:
         the pointer is given the input focus first."""
         self.move_mouse(*over)
         time.sleep(0.2)
-        out = self.xdotool("getmouselocation", "--shell")
-        window = dict(line.split("=", 1) for line in out.splitlines() if "=" in line).get("WINDOW")
+        window = self.mouse_location().get("WINDOW")
         if window:
             self.xdotool("windowfocus", "--sync", window)
         self.xdotool("key", name)

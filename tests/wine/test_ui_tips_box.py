@@ -5,7 +5,7 @@ import time
 import unittest
 
 from test_ui_support import (BLUE, BODY, DARK_BLUE, LANGS, WHITE, Viewer, WindowTest, area, dark, near, point,
-                             wait_until)
+                             wait_until, whitish)
 
 
 class TipsBoxTest(WindowTest):
@@ -44,7 +44,10 @@ class TipsBoxTest(WindowTest):
                     else:
                         self.assert_plain(shot, area(rect, 144, 69, 216, 93), BODY)
                     self.assert_ink(shot, area(rect, 228, 72, 292, 90), present=labelled)
-                    self.assert_real_glyphs(shot, area(rect, 18, 30, 310, 60), dark, 12)
+                    self.assert_real_glyphs(shot, area(rect, 10, 5, 284, 25), whitish, 2)  # 提示
+                    self.assert_ink(shot, area(rect, 18, 30, 310, 60), minimum=150)
+                    if lang == "zh_CN.UTF-8":  # the forced-update notice
+                        self.assert_real_glyphs(shot, area(rect, 18, 30, 310, 60), dark, 12)
                     viewer.end()
 
     def test_buttons_keys_and_their_codes(self):
@@ -108,7 +111,8 @@ class TipsBoxTest(WindowTest):
         self.assert_window_at(screen, self.TITLE, rect)
         self.assertFalse(viewer.run.done(), "a press released off the close button closed the box")
         screen.drag(point(rect, 100, 10), point(rect, 250, 110))
-        self.assert_window_at(screen, self.TITLE, (rect[0] + 150, rect[1] + 100, 310, 100))
+        viewer.rect = (rect[0] + 150, rect[1] + 100, 310, 100)
+        self.assert_window_at(screen, self.TITLE, viewer.rect)
 
     def test_owner_is_disabled_while_the_box_runs_and_centres_it(self):
         screen = self.screen("zh_CN.UTF-8")

@@ -75,8 +75,8 @@ void CUpdaterWnd::UpdateProgress(int percentage)
         // Grows to the left: the right edge stays in the screen's corner.
         RECT r{};
         GetWindowRect(GetHWND(), &r);
-        SetWindowPos(GetHWND(), nullptr, r.right - kWidthAfterRetry, r.top, kWidthAfterRetry, r.bottom - r.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(GetHWND(), nullptr, r.right - kWidthAfterRetry, r.top, kWidthAfterRetry,
+                     r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     percentage = std::min(percentage, 100);
     const LocalizedText& text = forced_ ? window_texts::kDownloadingForced : window_texts::kDownloading;

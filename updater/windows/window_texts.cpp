@@ -36,7 +36,8 @@ std::wstring FormatProgressLine(const wchar_t* text, int percent, int retryCount
     std::wstring line = std::wstring(text) + L"..." + std::to_wstring(std::min(percent, 100)) + L"%";
     if (retryCount != 0) {
         wchar_t suffix[kMaxFormattedText];
-        if (std::swprintf(suffix, kMaxFormattedText, window_texts::kRetrySuffix.In(language), retryCount) > 0) {
+        if (std::swprintf(suffix, kMaxFormattedText, window_texts::kRetrySuffix.In(language), retryCount) >
+            0) {
             line += suffix;
         }
     }

@@ -11,7 +11,10 @@ struct LocalizedText {
     const wchar_t* chinese;
     const wchar_t* english;
 
-    const wchar_t* In(UiLanguage language) const { return language == UiLanguage::Chinese ? chinese : english; }
+    const wchar_t* In(UiLanguage language) const
+    {
+        return language == UiLanguage::Chinese ? chinese : english;
+    }
 };
 
 namespace window_texts {

@@ -135,10 +135,11 @@ TEST(Layout, AlignPlacesFixedChildren)
     } cases[] = {{"left", 0, 0}, {"center", 30, 40}, {"right", 60, 80}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.align);
-        BuildResult built = BuildView(std::string("<Window><VerticalLayout align=\"") + c.align +
-                                      "\"><HorizontalLayout height=\"10\"><Label name=\"r1\" width=\"20\"/>"
-                                      "<Label name=\"r2\" width=\"20\"/></HorizontalLayout>"
-                                      "<Label name=\"col\" width=\"20\" height=\"10\"/></VerticalLayout></Window>");
+        BuildResult built =
+            BuildView(std::string("<Window><VerticalLayout align=\"") + c.align +
+                      "\"><HorizontalLayout height=\"10\"><Label name=\"r1\" width=\"20\"/>"
+                      "<Label name=\"r2\" width=\"20\"/></HorizontalLayout>"
+                      "<Label name=\"col\" width=\"20\" height=\"10\"/></VerticalLayout></Window>");
         ASSERT_TRUE(built.view) << built.error;
         built.view->Arrange(Size{100, 40});
         EXPECT_EQ(built.view->Find(L"r1")->GetRect().left, c.rowLeft);
@@ -179,7 +180,8 @@ TEST(LayoutBuilder, RefusesLayoutsItCannotBuild)
 
 TEST(LayoutBuilder, IgnoresAttributesItDoesNotKnow)
 {
-    BuildResult built = BuildView("<Window visible=\"false\" shadow=\"1\"><Label name=\"a\" float=\"x\"/></Window>");
+    BuildResult built =
+        BuildView("<Window visible=\"false\" shadow=\"1\"><Label name=\"a\" float=\"x\"/></Window>");
     ASSERT_TRUE(built.view) << built.error;
     EXPECT_NE(built.view->Find(L"a"), nullptr);
 }

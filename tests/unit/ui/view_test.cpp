@@ -22,7 +22,10 @@ struct DrawCall {
 class RecordingCanvas : public Canvas {
 public:
     void Fill(const Rect& area, Color color) override { calls.push_back({L"fill", area, {0, color}}); }
-    void PaintImage(const std::wstring& file, const Rect& dest) override { calls.push_back({file, dest, {}}); }
+    void PaintImage(const std::wstring& file, const Rect& dest) override
+    {
+        calls.push_back({file, dest, {}});
+    }
     void PaintText(const std::wstring& text, const Rect& box, const TextStyle& style) override
     {
         calls.push_back({text, box, style});
@@ -73,7 +76,8 @@ TEST_F(TipsBoxView, ClickIsAPressAndAReleaseOverTheSameButton)
 {
     EXPECT_TRUE(view->MouseDown(onConfirm));
     view->MouseUp(onConfirm);
-    EXPECT_EQ(recorder.events, (std::vector<std::wstring>{L"setfocus:confirmButton", L"click:confirmButton"}));
+    EXPECT_EQ(recorder.events,
+              (std::vector<std::wstring>{L"setfocus:confirmButton", L"click:confirmButton"}));
 
     // Released elsewhere: no click; the focus stays, so no second focus notice.
     recorder.events.clear();
@@ -124,7 +128,8 @@ TEST_F(TipsBoxView, ButtonLooksFollowTheMouse)
     EXPECT_EQ(image(L"btn_common"), L"btn_common_n.png");
     // A press whose capture was lost gives no click on release.
     view->MouseUp(onConfirm);
-    EXPECT_EQ(recorder.events, (std::vector<std::wstring>{L"setfocus:confirmButton", L"click:confirmButton"}));
+    EXPECT_EQ(recorder.events,
+              (std::vector<std::wstring>{L"setfocus:confirmButton", L"click:confirmButton"}));
 }
 
 TEST_F(TipsBoxView, ButtonTextColourFollowsItsState)

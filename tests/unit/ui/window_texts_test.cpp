@@ -17,7 +17,7 @@ TEST(ProgressPercentage, TruncatesAndGuardsAnUnknownSize)
         {0, 1000, 0},
         {999, 1000, 99},
         {1000, 1000, 100},
-        {1500, 1000, 150},  // limited later, by the line
+        {1500, 1000, 150},                    // limited later, by the line
         {5'000'000'000, 10'000'000'000, 50},  // past 32 bits
         {1, 3, 33},
     };

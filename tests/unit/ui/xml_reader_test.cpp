@@ -109,8 +109,10 @@ TEST(XmlReader, LimitsNestingDepth)
 {
     const auto nested = [](int depth) {
         std::string s;
-        for (int i = 0; i < depth; ++i) s += "<a>";
-        for (int i = 0; i < depth; ++i) s += "</a>";
+        for (int i = 0; i < depth; ++i)
+            s += "<a>";
+        for (int i = 0; i < depth; ++i)
+            s += "</a>";
         return s;
     };
     EXPECT_TRUE(ParseXml(nested(kMaxXmlDepth)).ok);
