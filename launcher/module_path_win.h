@@ -1,15 +1,11 @@
-// The launcher's own path and folder, from the module file name.
+// The launcher's own folder, from the module file name.
 #pragma once
-
-#include <windows.h>
 
 #include <string>
 
-namespace launcher {
+#include "common/module_path_win.h"
 
-// Full path of a module (nullptr: the program's executable), however long.
-// Empty on failure, with GetLastError's code in *error when given.
-std::wstring ModulePath(HMODULE module, DWORD* error = nullptr);
+namespace launcher {
 
 // The program's folder up to and including its last '\'. False when the path
 // is not available or holds no '\'.

@@ -2,22 +2,11 @@
 
 #include <windows.h>
 
+#include "common/module_path_win.h"
+
 std::wstring GetModuleDir()
 {
-    // Grow the buffer rather than accept a truncated path, whose cut-off last
-    // folder would name some other folder.
-    std::wstring path(1024, L'\0');
-    for (;;) {
-        const DWORD size = static_cast<DWORD>(path.size());
-        const DWORD length = GetModuleFileNameW(nullptr, &path[0], size);
-        if (length == 0) return std::wstring();
-        if (length < size) {
-            path.resize(length);
-            break;
-        }
-        if (path.size() >= 32768) return std::wstring();
-        path.resize(path.size() * 2);
-    }
+    const std::wstring path = ModulePath(nullptr);
     const std::wstring::size_type lastSeparator = path.rfind(L'\\');
     if (lastSeparator == std::wstring::npos) return std::wstring();
     return path.substr(0, lastSeparator + 1);
