@@ -558,6 +558,11 @@ std::int64_t Probe(std::string& host, std::string& urlPath, DownloadState& state
 
 CHttpDownload::~CHttpDownload()
 {
+    CancelRunningAttempt();
+}
+
+void CHttpDownload::CancelRunningAttempt()
+{
     std::lock_guard<std::mutex> lock(runningAttemptLock);
     if (runningAttempt) runningAttempt->Cancel();
 }

@@ -73,6 +73,10 @@ public:
     static std::int64_t ProbeSize(std::string& host, std::string& urlPath, DownloadState& state,
                                   const DownloadOptions& options);
 
+    // Stops the attempt running in this process, if any (it returns
+    // DownloadCancelled); safe from any thread.
+    static void CancelRunningAttempt();
+
     // Guards DownloadState::bytesDone and totalSize, and progressTicks.
     static std::mutex progressLock;
     // Body chunks written by the workers of the current attempt.

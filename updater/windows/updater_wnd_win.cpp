@@ -1,25 +1,20 @@
 #include "updater/windows/updater_wnd_win.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
+#include <cstdint>
 
-#include "updater/windows/tips_box_wnd_win.h"
+#include "updater/install/zip_downloader_win.h"
+#include "updater/windows/failure_box_win.h"
 #include "updater/windows/ui_language_win.h"
 #include "updater/windows/window_texts.h"
 
 namespace {
 constexpr DWORD kStyle = WS_VISIBLE | WS_OVERLAPPEDWINDOW;
 constexpr DWORD kExStyle = WS_EX_WINDOWEDGE;
-const wchar_t kDownloadPageUrl[] = L"https://www.tuvora.com/download";
-
-void OpenWithShell(const wchar_t* url)
-{
-    ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOW);
-}
+constexpr DWORD kStopPollMs = 20;
 }  // namespace
 
-CUpdaterWnd::CUpdaterWnd() : openPage_(OpenWithShell)
+CUpdaterWnd::CUpdaterWnd() : openPage_([](const wchar_t*) { OpenDownloadPage(); })
 {
     Create(nullptr, window_texts::kWindowTitle.In(CurrentUiLanguage()), kStyle, kExStyle);
     SetIcon(kIconGroupId);
@@ -28,8 +23,33 @@ CUpdaterWnd::CUpdaterWnd() : openPage_(OpenWithShell)
 CUpdaterWnd::~CUpdaterWnd()
 {
     StopTimer(kProgressTimerId);
-    // The job goes first: while its thread ends it may still call back here.
+    StopJob();
     job_.reset();
+}
+
+void CUpdaterWnd::StopJob()
+{
+    if (!job_) return;
+    closing_.store(true);
+    // The job's thread may be in the failure box, or sending this window its
+    // last message: close the box, and take sent messages while waiting.
+    while (!job_->Stopped()) {
+        job_->RequestStop();
+        if (HWND box = failureBox_.load()) PostMessageW(box, WM_CLOSE, kCloseCancel, 0);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kStopPollMs, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+void CUpdaterWnd::SetConfig(const UpdateConfig& config)
+{
+    config_ = config;
+    auto job = std::make_shared<ZipDownloader>(config_);
+    job->onRetry = [this](std::uint32_t attempt) { OnJobRetry(attempt); };
+    job->onFailed = [this] { OnJobFailed(); };
+    Watch(job, config_.forcedupdate != 0);
+    job->Start();
 }
 
 void CUpdaterWnd::OnLayoutLoaded()
@@ -108,13 +128,14 @@ void CUpdaterWnd::OnJobRetry(unsigned attempt)
 
 void CUpdaterWnd::OnJobFailed()
 {
-    const UiLanguage language = CurrentUiLanguage();
     int code = 0;
     {
-        CTipsBoxWnd box(nullptr, window_texts::kFailureBox.In(language), 2);
-        box.ConfirmButton()->SetText(window_texts::kFailureButton.In(language));
-        code = box.ShowModal();
+        CUpdateFailureBox box;
+        failureBox_.store(box.GetHWND());
+        if (!closing_.load()) code = box.ShowModal();
+        failureBox_.store(nullptr);
     }
+    if (closing_.load()) return;
     if (code == kCloseConfirm && openPage_) openPage_(kDownloadPageUrl);
     SendMessageW(GetHWND(), WM_QUIT, 0, 0);
 }

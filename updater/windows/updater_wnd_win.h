@@ -10,8 +10,9 @@
 
 #include "ui/label.h"
 #include "ui/progress.h"
+#include "updater/job/update_job.h"
+#include "updater/update_config.h"
 #include "updater/windows/kmx_wnd_base_win.h"
-#include "updater/windows/update_job.h"
 
 class CUpdaterWnd : public CKmxWndBase {
 public:
@@ -22,10 +23,16 @@ public:
     static constexpr DWORD kPauseAfterRetryMs = 2000;
 
     CUpdaterWnd();
+    // Stops the job first, letting its callbacks reach this window
+    // meanwhile: the failure box is closed, a running transfer is stopped.
     ~CUpdaterWnd() override;
 
-    // Starts showing job's progress: hides the skip button when forced and
-    // starts the progress timer. The window becomes the job's owner.
+    // Creates and starts the package job for config and shows its progress.
+    void SetConfig(const UpdateConfig& config);
+
+    // Shows job's progress: hides the skip button when forced and starts
+    // the progress timer. The window becomes the job's owner. SetConfig
+    // does this with the real job; tests give their own.
     void Watch(std::shared_ptr<UpdateJob> job, bool forced);
 
     // The job's callbacks, on the job's thread. attempt counts from 0.
@@ -45,11 +52,15 @@ public:
 
 private:
     void ProgressTick();
+    void StopJob();
 
+    UpdateConfig config_;
     bool forced_ = false;
     std::atomic<int> retryCount_{0};  // written on the job's thread
     std::shared_ptr<UpdateJob> job_;
     std::function<void(const wchar_t* url)> openPage_;
+    std::atomic<bool> closing_{false};
+    std::atomic<HWND> failureBox_{nullptr};  // while OnJobFailed shows it
     ui::Label* tipsLabel_ = nullptr;
     ui::Control* closeButton_ = nullptr;
     ui::Control* skipButton_ = nullptr;

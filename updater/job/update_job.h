@@ -1,5 +1,6 @@
 // The package job as the progress window uses it: the window polls its
-// progress and success once a second and asks it to install.
+// progress and success once a second, asks it to install, and stops it
+// before letting it go.
 #pragma once
 
 #include <cstdint>
@@ -18,4 +19,9 @@ public:
     virtual bool Succeeded() const = 0;
     // Runs on the window's thread; returns when the install step is over.
     virtual void DoInstall() = 0;
+    // Asks the job's thread to end soon: a running transfer is stopped and
+    // no callback is made after the current one returns. Any thread.
+    virtual void RequestStop() = 0;
+    // True when the job's thread is not running (never started, or ended).
+    virtual bool Stopped() const = 0;
 };
