@@ -100,6 +100,7 @@ public:
                 const int number = server_.Record(head);
                 const ServerOptions& options = server_.options_;
                 const bool faulty = number >= options.faultFromRequest &&
+                                    (options.faultToRequest == 0 || number <= options.faultToRequest) &&
                                     (options.faultPath.empty() || RequestPath(head) == options.faultPath);
                 WatchForClose();
                 Answer(faulty ? options.fault : ServerFault::None, RangeStart(head));

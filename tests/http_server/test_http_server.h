@@ -33,6 +33,8 @@ struct ServerOptions {
     ServerFault fault = ServerFault::None;
     // The fault applies to requests counted from this one on (1 = the first).
     int faultFromRequest = 1;
+    // ... up to and including this one, when not 0.
+    int faultToRequest = 0;
     // ... and only to requests for this path, when given.
     std::string faultPath;
     std::string location;  // for Redirect

@@ -37,7 +37,7 @@ function(add_wine_program_test name target lang)
   add_test(NAME ${name} COMMAND ${WINE_HARNESS_DIR}/wine_exec.sh $<TARGET_FILE:${target}>)
   set_tests_properties(${name} PROPERTIES
     FIXTURES_REQUIRED wine RESOURCE_LOCK wine TIMEOUT 120
-    ENVIRONMENT "WINEPREFIX=${WINE_PREFIX};WINEARCH=win32;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=;LANG=${lang};LC_ALL=${lang}")
+    ENVIRONMENT "WINE_SESSION=${WINE_SESSION_FILE};WINEPREFIX=${WINE_PREFIX};WINEARCH=win32;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=;LANG=${lang};LC_ALL=${lang}")
 endfunction()
 
 add_wine_scenario_test(wine.harness ${CMAKE_SOURCE_DIR}/tests/wine/test_harness.py)
@@ -60,6 +60,15 @@ target_link_libraries(updater_platform_tests PRIVATE updater_core gtest_main)
 target_link_options(updater_platform_tests PRIVATE -static)
 add_wine_program_test(wine.updater_platform.zh_CN updater_platform_tests zh_CN.UTF-8)
 add_wine_program_test(wine.updater_platform.en_US updater_platform_tests en_US.UTF-8)
+
+# The client's processes ended through the real process snapshot.
+add_executable(client_process_tests
+  ${CMAKE_SOURCE_DIR}/tests/wine/client_process_test.cpp
+  ${CMAKE_SOURCE_DIR}/updater/log_setup.cpp)
+target_link_libraries(client_process_tests PRIVATE updater_install tvr_common gtest_main)
+target_link_options(client_process_tests PRIVATE -static)
+add_dependencies(client_process_tests tuvora zenboclient)
+add_wine_program_test(wine.client_process client_process_tests en_US.UTF-8)
 
 add_test(NAME program_images COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/wine/test_program_images.py)
 set_tests_properties(program_images PROPERTIES
