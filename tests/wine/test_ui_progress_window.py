@@ -155,6 +155,20 @@ class ProgressWindowTest(WindowTest):
                 if opened:
                     self.assertLess(lines.index(page), lines.index("loop ended"))
 
+    def test_ending_the_run_during_the_failure_box_closes_the_box(self):
+        lang = "en_US.UTF-8"
+        screen = self.screen(lang)
+        viewer, rect = self.show("--done 0 --total 0 --outcome failure", lang)
+        viewer.wait_for("failed")
+        box = (485, 350, 310, 100)
+        self.assert_window_at(screen, "Livora提示", box)
+        screen.click(*point(rect, 265, 75))  # the skip button, while the box waits
+        self.assertEqual(viewer.exit_code(timeout=10), 0)
+        lines = viewer.lines()
+        self.assertIn("failure box done", lines)
+        self.assertNotIn("open page https://www.tuvora.com/download", lines)
+        self.assertLess(lines.index("loop ended"), lines.index("failure box done"))
+
     def test_drag_by_the_caption_area(self):
         lang = "en_US.UTF-8"
         screen = self.screen(lang)

@@ -1,7 +1,7 @@
 #include "updater/install/zip_downloader_win.h"
 
 #include <windows.h>
-// after windows.h
+// shellapi.h needs the types of windows.h
 #include <shellapi.h>
 
 #include <filesystem>

@@ -1,6 +1,7 @@
 #include "updater/windows/updater_wnd_win.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 
 #include "updater/install/zip_downloader_win.h"
@@ -30,7 +31,11 @@ CUpdaterWnd::~CUpdaterWnd()
 void CUpdaterWnd::StopJob()
 {
     if (!job_) return;
-    closing_.store(true);
+    {
+        std::lock_guard<std::mutex> lock(pauseLock_);
+        closing_.store(true);
+    }
+    pauseEnd_.notify_all();
     // The job's thread may be in the failure box, or sending this window its
     // last message: close the box, and take sent messages while waiting.
     while (!job_->Stopped()) {
@@ -123,7 +128,9 @@ void CUpdaterWnd::UpdateProgress(int percentage)
 void CUpdaterWnd::OnJobRetry(unsigned attempt)
 {
     retryCount_.store(static_cast<int>(attempt));
-    Sleep(kPauseAfterRetryMs);
+    std::unique_lock<std::mutex> lock(pauseLock_);
+    pauseEnd_.wait_for(lock, std::chrono::milliseconds(kPauseAfterRetryMs),
+                       [this] { return closing_.load(); });
 }
 
 void CUpdaterWnd::OnJobFailed()

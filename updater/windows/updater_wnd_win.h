@@ -5,8 +5,10 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "ui/label.h"
 #include "ui/progress.h"
@@ -60,6 +62,8 @@ private:
     std::shared_ptr<UpdateJob> job_;
     std::function<void(const wchar_t* url)> openPage_;
     std::atomic<bool> closing_{false};
+    std::mutex pauseLock_;  // the retry pause ends early when the window goes
+    std::condition_variable pauseEnd_;
     std::atomic<HWND> failureBox_{nullptr};  // while OnJobFailed shows it
     ui::Label* tipsLabel_ = nullptr;
     ui::Control* closeButton_ = nullptr;
