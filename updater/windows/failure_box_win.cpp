@@ -17,7 +17,12 @@ CUpdateFailureBox::CUpdateFailureBox()
     if (ConfirmButton()) ConfirmButton()->SetText(window_texts::kFailureButton.In(CurrentUiLanguage()));
 }
 
+void OpenWithShell(const wchar_t* url)
+{
+    ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOW);
+}
+
 void OpenDownloadPage()
 {
-    ShellExecuteW(nullptr, L"open", kDownloadPageUrl, nullptr, nullptr, SW_SHOW);
+    OpenWithShell(kDownloadPageUrl);
 }

@@ -14,5 +14,6 @@ public:
     CUpdateFailureBox();
 };
 
-// Opens the download page with the shell's "open" verb.
+// Opens a page with the shell's "open" verb, in the user's browser.
+void OpenWithShell(const wchar_t* url);
 void OpenDownloadPage();

@@ -15,7 +15,7 @@ constexpr DWORD kExStyle = WS_EX_WINDOWEDGE;
 constexpr DWORD kStopPollMs = 20;
 }  // namespace
 
-CUpdaterWnd::CUpdaterWnd() : openPage_([](const wchar_t*) { OpenDownloadPage(); })
+CUpdaterWnd::CUpdaterWnd() : openPage_(OpenWithShell)
 {
     Create(nullptr, window_texts::kWindowTitle.In(CurrentUiLanguage()), kStyle, kExStyle);
     SetIcon(kIconGroupId);
