@@ -47,6 +47,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/LauncherTests.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/ArchiveTests.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/DownloadTests.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/UiTests.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/UpdateRunTests.cmake)
 
 # GoogleTest from Debian's sources, cross-built for the Windows tests.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

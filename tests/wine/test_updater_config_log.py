@@ -7,6 +7,7 @@ import time
 import unittest
 
 import winetest
+from test_ui_support import wait_until
 
 LANGS = ("zh_CN.UTF-8", "en_US.UTF-8")
 NUM = r"(0|[1-9][0-9]*)"
@@ -14,10 +15,21 @@ HEADER = re.compile(rf"^\[KMX\]\[T\]\[{NUM}-{NUM}-{NUM} {NUM}:{NUM}:{NUM}\] ")
 ARGS = "-url=http://server/dir/update.zip -md5=0123abcd -pagecallparam=x -forcedupdate=0"
 
 
-def trace_lines(test, result, started, ended):
-    """The messages of the run's log lines, after checking each header."""
+def configuration_records(records):
+    """The records of the first four log lines: the configuration."""
+    lines = 0
+    for count, (_, data) in enumerate(records, 1):
+        lines += data.endswith(b"\n")
+        if lines == 4:
+            return records[:count]
+    return None
+
+
+def trace_lines(test, records, codepage, started, ended):
+    """The messages of the configuration's log lines, after checking each header."""
     messages = []
-    for line in result.debug_lines:
+    text = b"".join(data for _, data in records).decode(codepage, "replace")
+    for line in text.splitlines(keepends=True):
         m = HEADER.match(line)
         test.assertIsNotNone(m, f"bad header: {line!r}")
         y, mo, d, h, mi, s = (int(g) for g in m.groups())
@@ -36,11 +48,18 @@ class ConfigLogTest(unittest.TestCase):
     def run_updater(self, root, lang, args=ARGS, exe="temp\\Updater.exe"):
         inst = self.session.make_installation(root, {exe: "Updater.exe"})
         started = time.time()
-        r = self.session.run(f'"{inst.windows(exe)}" {args}', lang=lang)
-        ended = time.time()
-        self.assertEqual(r.exit_code, 0)
-        self.assertEqual({pid for pid, _ in r.debug_records}, {r.pid})
-        return trace_lines(self, r, started, ended), r
+        # The run goes on to its window and download; only its start is
+        # looked at here, so it is ended once the configuration is logged.
+        with self.session.start(f'"{inst.windows(exe)}" {args}', lang=lang) as run:
+            wait_until(lambda: configuration_records(run.debug_records_so_far()) or run.done(), timeout=20,
+                       message="no configuration logged")
+            ended = time.time()
+            run.end()
+        r = run.result
+        records = configuration_records(r.debug_records)
+        self.assertIsNotNone(records, r.debug_text)
+        self.assertEqual({pid for pid, _ in records}, {r.pid})
+        return trace_lines(self, records, r.codepage, started, ended), records
 
     def test_four_trace_lines(self):
         for lang in LANGS:
@@ -74,12 +93,14 @@ class ConfigLogTest(unittest.TestCase):
     def test_long_line_reaches_the_debugger_in_256_byte_pieces(self):
         for lang, md5 in (("en_US.UTF-8", "f" * 400), ("zh_CN.UTF-8", "校验" * 150)):
             with self.subTest(lang=lang):
-                _, r = self.run_updater("C:\\A\\B", lang, args=f"-md5={md5}")
-                line = next(l for l in r.debug_lines if "zipMd5: " in l)
+                _, records = self.run_updater("C:\\A\\B", lang, args=f"-md5={md5}")
+                codepage = winetest.LANGUAGES[lang]
+                text = b"".join(data for _, data in records).decode(codepage)
+                line = next(l for l in text.splitlines(keepends=True) if "zipMd5: " in l)
                 self.assertTrue(line.endswith(f"zipMd5: {md5}\n"))
-                size = len(line.encode(r.codepage))
+                size = len(line.encode(codepage))
                 # zipPath's line comes before, the two path lines after: one piece each.
-                pieces = [len(data) for _, data in r.debug_records[1:-2]]
+                pieces = [len(data) for _, data in records[1:-2]]
                 self.assertEqual(pieces, [256] * (size // 256) + [size % 256])
 
 

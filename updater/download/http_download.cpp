@@ -4,7 +4,6 @@
 #include <array>
 #include <condition_variable>
 #include <exception>
-#include <future>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -281,15 +280,28 @@ void StallWatchdog(Attempt& attempt, const DownloadTimings& timings)
 
 // Hashes blocks on a second thread while the merge reads and writes the
 // next one. Two buffers: the one being hashed and the one being filled.
-// Continues `digest`, which may hold the start of the package already.
+// Continues `digest`, which may hold the start of the package already. One
+// thread for the whole merge: starting a thread per block costs more than
+// hashing the block under Wine.
 class OverlappedDigest {
 public:
     OverlappedDigest(MD5_CTX& digest, std::size_t blockSize)
         : digest_(digest),
-          blocks_{std::vector<unsigned char>(blockSize), std::vector<unsigned char>(blockSize)}
+          blocks_{std::vector<unsigned char>(blockSize), std::vector<unsigned char>(blockSize)},
+          hasher_([this] { HashSubmittedBlocks(); })
     {
     }
-    ~OverlappedDigest() { Wait(); }
+    ~OverlappedDigest()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            ending_ = true;
+        }
+        wake_.notify_all();
+        hasher_.join();
+    }
+    OverlappedDigest(const OverlappedDigest&) = delete;
+    OverlappedDigest& operator=(const OverlappedDigest&) = delete;
 
     // The buffer to fill next; the hash of its previous contents has ended.
     std::vector<unsigned char>& NextBlock() { return blocks_[next_]; }
@@ -297,30 +309,54 @@ public:
     // Hashes the first `size` bytes of the block NextBlock() returned.
     void Submit(std::size_t size)
     {
-        Wait();
-        const unsigned char* data = blocks_[next_].data();
-        hashing_ = std::async(std::launch::async, [this, data, size] { digest_.Update(data, size); });
+        std::unique_lock<std::mutex> lock(mutex_);
+        wake_.wait(lock, [this] { return !submitted_; });
+        submitted_ = true;
+        submittedBlock_ = next_;
+        submittedSize_ = size;
         next_ ^= 1;
+        lock.unlock();
+        wake_.notify_all();
     }
 
     void Final(char* hexOut)
     {
-        Wait();
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [this] { return !submitted_; });
+        }
         unsigned char bytes[MD5_CTX::kDigestSize];
         digest_.Final(bytes);
         DigestToHex(bytes, hexOut);
     }
 
 private:
-    void Wait()
+    void HashSubmittedBlocks()
     {
-        if (hashing_.valid()) hashing_.get();
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return submitted_ || ending_; });
+            if (!submitted_) return;
+            const unsigned char* data = blocks_[submittedBlock_].data();
+            const std::size_t size = submittedSize_;
+            lock.unlock();
+            digest_.Update(data, size);
+            lock.lock();
+            submitted_ = false;
+            wake_.notify_all();
+        }
     }
 
     MD5_CTX& digest_;
     std::vector<unsigned char> blocks_[2];
-    int next_ = 0;
-    std::future<void> hashing_;
+    int next_ = 0;  // merge thread only
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool submitted_ = false;  // a block waits for, or is in, the hash
+    int submittedBlock_ = 0;
+    std::size_t submittedSize_ = 0;
+    bool ending_ = false;
+    std::thread hasher_;  // last: starts once the rest is ready
 };
 
 // Copies the first `length` bytes of `source` to `output` (unless it is
