@@ -8,7 +8,6 @@ Everything started here is stopped by its process id, never by name."""
 import json
 import os
 import signal
-import socket
 import subprocess
 import sys
 import time
@@ -19,6 +18,7 @@ sys.path.insert(0, str(ROOT / "tests" / "harness"))
 
 import wine_session  # noqa: E402
 import winetest  # noqa: E402
+from nginx_server import accepts, free_port  # noqa: E402
 
 
 class Stop(Exception):
@@ -42,20 +42,6 @@ def wait_until(condition, what, timeout=30, interval=0.1):
         if time.monotonic() > deadline:
             raise TimeoutError(f"timed out after {timeout:.0f} s waiting for {what}")
         time.sleep(interval)
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def accepts(port):
-    try:
-        with socket.create_connection(("127.0.0.1", port), timeout=0.2):
-            return True
-    except OSError:
-        return False
 
 
 def is_program(pid, name):

@@ -11,8 +11,7 @@
 namespace fs = std::filesystem;
 
 Downloader::Downloader(const UpdateConfig& config, DownloadOptions options, std::function<void()> closeClient)
-    : expectedMd5_(config.zipMd5),
-      configuredHost_(config.host),
+    : configuredHost_(config.host),
       configuredPath_(config.urlPath),
       host_(config.host),
       path_(config.urlPath),
@@ -21,7 +20,7 @@ Downloader::Downloader(const UpdateConfig& config, DownloadOptions options, std:
       closeClient_(std::move(closeClient)),
       downloader_(std::make_shared<CHttpDownload>())
 {
-    state_.expectedMd5 = expectedMd5_;
+    state_.expectedMd5 = config.zipMd5;
 }
 
 Downloader::~Downloader()

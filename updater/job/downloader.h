@@ -42,15 +42,12 @@ public:
 
 protected:
     void ThreadMain() override;
-    // For the derived class's destructor: the thread must end before the
-    // members it reaches.
-    void StopAndJoin();
 
 private:
+    void StopAndJoin();
     bool StopRequested() const { return stopRequested_.load(); }
     void RemoveStalePackage() const;
 
-    const std::string expectedMd5_;
     const std::string configuredHost_;
     const std::string configuredPath_;
     std::string host_;  // replaced by redirects; job's thread only
