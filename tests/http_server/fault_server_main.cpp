@@ -82,7 +82,8 @@ int Usage(const char* problem)
 int wmain(int argc, wchar_t** argv)
 {
     std::map<std::wstring, std::wstring> args;
-    for (int i = 1; i + 1 < argc; i += 2) args[argv[i]] = argv[i + 1];
+    for (int i = 1; i + 1 < argc; i += 2)
+        args[argv[i]] = argv[i + 1];
     if (argc % 2 == 0) return Usage("options come in pairs: --name value");
 
     auto number = [&args](const wchar_t* name, long long fallback) {
@@ -94,7 +95,8 @@ int wmain(int argc, wchar_t** argv)
         return found == args.end() ? std::string() : Utf8(found->second);
     };
 
-    if (!args.count(L"--body") || !args.count(L"--port-file")) return Usage("--body and --port-file are needed");
+    if (!args.count(L"--body") || !args.count(L"--port-file"))
+        return Usage("--body and --port-file are needed");
     std::ifstream in{std::filesystem::path(args[L"--body"]), std::ios::binary};
     if (!in) return Usage("the body file cannot be read");
     std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -122,13 +124,15 @@ int wmain(int argc, wchar_t** argv)
 
     const bool record = args.count(L"--requests-file") != 0;
     std::ofstream requests;
-    if (record) requests.open(std::filesystem::path(args[L"--requests-file"]), std::ios::binary | std::ios::app);
+    if (record)
+        requests.open(std::filesystem::path(args[L"--requests-file"]), std::ios::binary | std::ios::app);
     std::size_t written = 0;
     const auto end = std::chrono::steady_clock::now() + lifetime;
     while (std::chrono::steady_clock::now() < end) {
         if (record) {
             const std::vector<std::string> heads = server.requests();
-            for (; written < heads.size(); ++written) requests << heads[written];
+            for (; written < heads.size(); ++written)
+                requests << heads[written];
             requests.flush();
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));

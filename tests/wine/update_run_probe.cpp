@@ -40,11 +40,12 @@ BOOL CALLBACK Visit(HWND window, LPARAM param)
     HWND owner = GetWindow(window, GW_OWNER);
     wchar_t ownerClass[256] = L"-";
     if (owner) GetClassNameW(owner, ownerClass, 256);
-    std::printf("window %lu visible=%d enabled=%d rect=%ld,%ld,%ld,%ld owner=%lu ownerclass=%s ownerenabled=%s\n",
-                static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)), IsWindowVisible(window) ? 1 : 0,
-                IsWindowEnabled(window) ? 1 : 0, rect.left, rect.top, rect.right, rect.bottom,
-                static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(owner)), Utf8(ownerClass).c_str(),
-                owner ? (IsWindowEnabled(owner) ? "1" : "0") : "-");
+    std::printf(
+        "window %lu visible=%d enabled=%d rect=%ld,%ld,%ld,%ld owner=%lu ownerclass=%s ownerenabled=%s\n",
+        static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)), IsWindowVisible(window) ? 1 : 0,
+        IsWindowEnabled(window) ? 1 : 0, rect.left, rect.top, rect.right, rect.bottom,
+        static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(owner)), Utf8(ownerClass).c_str(),
+        owner ? (IsWindowEnabled(owner) ? "1" : "0") : "-");
     return TRUE;
 }
 
