@@ -30,6 +30,7 @@
 #include <string>
 #include <thread>
 
+#include "tests/fixtures/utf8_win.h"
 #include "tests/http_server/test_http_server.h"
 
 namespace {
@@ -49,17 +50,6 @@ const std::map<std::string, ServerFault> kFaults = {
     {"SlowDrip", ServerFault::SlowDrip},
     {"NoLength", ServerFault::NoLength},
 };
-
-std::string Utf8(const std::wstring& text)
-{
-    if (text.empty()) return std::string();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string utf8(static_cast<std::string::size_type>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], size, nullptr,
-                        nullptr);
-    return utf8;
-}
 
 bool WriteWhole(const std::wstring& path, const std::string& bytes)
 {

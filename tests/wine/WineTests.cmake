@@ -9,6 +9,7 @@ set(WINE_HARNESS_DIR ${CMAKE_SOURCE_DIR}/tests/harness)
 
 function(add_wine_console_program name source)
   add_executable(${name} ${source})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_options(${name} PRIVATE -municode -static)
 endfunction()
 

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include "tests/fixtures/utf8_win.h"
 
 namespace {
 
@@ -16,17 +17,6 @@ struct Search {
     std::wstring title;
     int found = 0;
 };
-
-std::string Utf8(const std::wstring& text)
-{
-    if (text.empty()) return std::string();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string utf8(static_cast<std::string::size_type>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], size, nullptr,
-                        nullptr);
-    return utf8;
-}
 
 BOOL CALLBACK Visit(HWND window, LPARAM param)
 {
